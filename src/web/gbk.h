@@ -1,0 +1,28 @@
+#pragma once
+// Conversion between GBK (code page 936), the encoding of every text the marketplace sends and
+// every list cell we keep, and UTF-8, the encoding of Qt, JSON and PCRE2.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace dropship {
+
+// Never fails: a byte sequence that is not valid GBK, or a character GBK cannot hold, becomes "?".
+std::string gbkToUtf8(std::string_view gbk);
+std::string utf8ToGbk(std::string_view utf8);
+bool isAscii(std::string_view text);
+
+// Length in bytes of the GBK character that starts at text[pos]: 2 for a lead byte (0x81..0xFE)
+// followed by a byte, else 1. Scanners use it to stay on character boundaries.
+inline std::size_t gbkCharLength(std::string_view text, std::size_t pos) {
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    return (lead >= 0x81 && lead <= 0xFE && pos + 1 < text.size()) ? 2 : 1;
+}
+
+// Position of the first occurrence of needle at or after from that starts on a GBK character
+// boundary, or std::string_view::npos. from must itself be a character boundary (0, or a position
+// this function or a caller's own boundary walk returned), so a split over a long text stays linear.
+std::size_t gbkFind(std::string_view text, std::string_view needle, std::size_t from = 0);
+
+} // namespace dropship
