@@ -101,4 +101,25 @@ std::size_t gbkFind(std::string_view text, std::string_view needle, std::size_t 
     return std::string_view::npos;
 }
 
+std::vector<std::string_view> gbkSplit(std::string_view text, std::string_view separator) {
+    std::vector<std::string_view> pieces;
+    if (text.empty())
+        return pieces;
+    if (separator.empty()) {
+        pieces.push_back(text);
+        return pieces;
+    }
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t hit = gbkFind(text, separator, start);
+        if (hit == std::string_view::npos)
+            break;
+        pieces.push_back(text.substr(start, hit - start));
+        start = hit + separator.size();
+    }
+    if (start < text.size())
+        pieces.push_back(text.substr(start));
+    return pieces;
+}
+
 } // namespace dropship

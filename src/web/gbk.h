@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace dropship {
 
@@ -24,5 +25,10 @@ inline std::size_t gbkCharLength(std::string_view text, std::size_t pos) {
 // boundary, or std::string_view::npos. from must itself be a character boundary (0, or a position
 // this function or a caller's own boundary walk returned), so a split over a long text stays linear.
 std::size_t gbkFind(std::string_view text, std::string_view needle, std::size_t from = 0);
+
+// Splits text at every separator found on a character boundary: the piece before each separator,
+// empty pieces included, and the rest after the last separator only when it is not empty. An
+// empty text has no pieces.
+std::vector<std::string_view> gbkSplit(std::string_view text, std::string_view separator);
 
 } // namespace dropship

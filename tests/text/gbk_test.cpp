@@ -29,3 +29,21 @@ TEST(Gbk, FindRespectsCharacterBoundaries) {
 
 } // namespace
 } // namespace dropship
+
+namespace dropship {
+namespace {
+
+TEST(Gbk, SplitKeepsEmptyPiecesAndDropsEmptyTail) {
+    using V = std::vector<std::string_view>;
+    EXPECT_EQ(gbkSplit("a,,b,", ","), (V{"a", "", "b"}));
+    EXPECT_EQ(gbkSplit("a,b", ","), (V{"a", "b"}));
+    EXPECT_EQ(gbkSplit("", ","), V{});
+    EXPECT_EQ(gbkSplit(",", ","), V{""});
+    // A separator pair inside a double-byte character is not a separator.
+    const std::string sep = "\xA1\xFB\xA1\xFA";
+    const std::string text = std::string("\xB0\xA1\xFB\xA1\xFA\xA1") + sep + "x";
+    EXPECT_EQ(gbkSplit(text, sep), (V{"\xB0\xA1\xFB\xA1\xFA\xA1", "x"}));
+}
+
+} // namespace
+} // namespace dropship
