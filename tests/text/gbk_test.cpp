@@ -13,10 +13,12 @@ TEST(Gbk, RoundTripsChinese) {
 }
 
 TEST(Gbk, UnrepresentableBecomesQuestionMark) {
-    EXPECT_EQ(utf8ToGbk("a\xF0\x9F\x98\x80z"), "a?z");   // emoji
-    EXPECT_EQ(utf8ToGbk("a\xE4\xB8z"), "a?z");            // truncated UTF-8 sequence
-    EXPECT_EQ(gbkToUtf8(std::string("a\xFF" "b")), "a?b");  // not a GBK byte
-    EXPECT_EQ(gbkToUtf8(std::string("ab\xC2")), "ab?");   // lead byte at the end
+    EXPECT_EQ(utf8ToGbk("a\xF0\x9F\x98\x80z"), "a?z"); // emoji
+    EXPECT_EQ(utf8ToGbk("a\xE4\xB8z"), "a?z");         // truncated UTF-8 sequence
+    EXPECT_EQ(gbkToUtf8(std::string("a\xFF"
+                                    "b")),
+              "a?b");                                   // not a GBK byte
+    EXPECT_EQ(gbkToUtf8(std::string("ab\xC2")), "ab?"); // lead byte at the end
 }
 
 TEST(Gbk, FindRespectsCharacterBoundaries) {
