@@ -7,11 +7,15 @@
 // dropped. Cells hold GBK bytes. Index-based reads of a row that does not exist give the empty
 // text; index-based writes and deletes of such a row do nothing.
 
+#include "model/packed_row.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace dropship {
@@ -24,14 +28,32 @@ struct ListChange {
     Kind kind;
     RowId row = 0;   // Appended: the first new row (ids of one append are consecutive);
                      // Removed / CellChanged: the row
-    int index = -1;  // Appended: index of the first new row; Removed: index it had
+    int index = -1;  // Appended: index of the first new row; Removed: index it had;
+                     // CellChanged: the row's index
     int count = 0;   // Appended: number of rows
     int column = -1; // CellChanged: the column
 };
 
+// Rows gathered for one appendRows() call, each packed as it is added, so that a loader does not
+// allocate a string per cell.
+class RowBatch {
+  public:
+    explicit RowBatch(int columnCount) : m_columnCount(columnCount) {}
+    void reserve(std::size_t rows) { m_rows.reserve(rows); }
+    // Cells beyond the column count are dropped; missing cells are empty.
+    void add(std::span<const std::string_view> cells) { m_rows.emplace_back(cells, m_columnCount); }
+    std::size_t size() const { return m_rows.size(); }
+
+  private:
+    friend class OrderList;
+    int m_columnCount;
+    std::vector<PackedRow> m_rows;
+};
+
 class OrderList {
-public:
+  public:
     explicit OrderList(int columnCount);
+    ~OrderList();
     OrderList(const OrderList&) = delete;
     OrderList& operator=(const OrderList&) = delete;
 
@@ -39,12 +61,13 @@ public:
     int columnCount() const { return m_columnCount; }
 
     struct Appended {
-        int index;  // index of the new row; index + 1 is the row count right after the append
+        int index; // index of the new row; index + 1 is the row count right after the append
         RowId id;
     };
     Appended appendRow();
     // Appends rows whose cells are given (missing cells stay empty, extra cells are dropped).
     void appendRows(std::vector<std::vector<std::string>> rows);
+    void appendRows(RowBatch batch); // reported as one Appended change, like the overload above
 
     std::string cell(int row, int column) const;
     void setCell(int row, int column, std::string text);
@@ -58,12 +81,21 @@ public:
     std::vector<std::string> rowCells(int row) const; // empty vector when the row does not exist
     std::vector<std::vector<std::string>> snapshot() const;
 
+    // Calls visit for every row in order, the list locked throughout: one consistent view of a
+    // whole list without copying its cells. visit must not call back into the list.
+    void forEachRow(const std::function<void(const PackedRow&)>& visit) const;
+    // Index of the first row at or after fromRow (a negative fromRow counts as 0) in which one of
+    // the columns firstColumn..lastColumn holds a text that matches; -1 when there is none.
+    // matches runs with the list locked.
+    int findRow(int fromRow, int firstColumn, int lastColumn,
+                const std::function<bool(std::string_view)>& matches) const;
+
     // The observer runs with the list locked, on the thread that made the change, in the order of
     // the changes; it must be quick and must not call back into the list.
     using Observer = std::function<void(const ListChange&)>;
     void setObserver(Observer observer);
 
-private:
+  private:
     // ... implementation detail chosen by the implementer
     const int m_columnCount;
     struct Impl;
