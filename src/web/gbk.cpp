@@ -7,17 +7,28 @@
 namespace dropship {
 namespace {
 
-// One conversion with iconv; an unconvertible or invalid input character becomes one "?" and the
-// conversion goes on after it. GBK inputs skip a whole double-byte character at once so that a
-// broken pair never produces two question marks.
-std::string convert(std::string_view input, const char* from, const char* to, bool inputIsGbk) {
-    std::string out;
-    if (input.empty())
-        return out;
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return std::string(input.size(), '?');
-    out.reserve(input.size() * 3 / 2 + 4);
+// A conversion descriptor per thread and direction: opening one costs far more than converting a
+// short cell, and iconv descriptors must not be shared between threads.
+class Converter {
+  public:
+    Converter(const char* from, const char* to) : m_cd(iconv_open(to, from)) {}
+    ~Converter() {
+        if (valid())
+            iconv_close(m_cd);
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+    bool valid() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
+    iconv_t get() const { return m_cd; }
+
+  private:
+    iconv_t m_cd;
+};
+
+// Converts one run of non-ASCII input; an unconvertible or invalid character becomes one "?" and
+// the conversion goes on after it. GBK input skips a whole double-byte character at once so that
+// a broken pair never produces two question marks.
+void convertRun(iconv_t cd, std::string_view input, bool inputIsGbk, std::string& out) {
     char buffer[4096];
     char* in = const_cast<char*>(input.data());
     std::size_t inLeft = input.size();
@@ -26,9 +37,7 @@ std::string convert(std::string_view input, const char* from, const char* to, bo
         std::size_t outLeft = sizeof buffer;
         const std::size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
         out.append(buffer, sizeof buffer - outLeft);
-        if (rc != static_cast<std::size_t>(-1))
-            continue;
-        if (errno == E2BIG)
+        if (rc != static_cast<std::size_t>(-1) || errno == E2BIG)
             continue;
         // EILSEQ or EINVAL: skip one input character and emit "?".
         std::size_t skip = 1;
@@ -56,7 +65,34 @@ std::string convert(std::string_view input, const char* from, const char* to, bo
     std::size_t outLeft = sizeof buffer;
     iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
     out.append(buffer, sizeof buffer - outLeft);
-    iconv_close(cd);
+}
+
+// ASCII is the same in both encodings, so ASCII runs are copied and only the runs between them go
+// through iconv; marketplace pages are mostly ASCII markup.
+std::string convert(std::string_view input, const Converter& converter, bool inputIsGbk) {
+    std::string out;
+    out.reserve(input.size() + input.size() / 2);
+    std::size_t pos = 0;
+    while (pos < input.size()) {
+        std::size_t runEnd = pos;
+        while (runEnd < input.size() && static_cast<unsigned char>(input[runEnd]) < 0x80)
+            ++runEnd;
+        out.append(input.substr(pos, runEnd - pos));
+        pos = runEnd;
+        if (pos == input.size())
+            break;
+        // A non-ASCII run: in GBK a trail byte may be ASCII, so walk whole characters.
+        while (runEnd < input.size() && static_cast<unsigned char>(input[runEnd]) >= 0x80)
+            runEnd += inputIsGbk ? gbkCharLength(input, runEnd) : 1;
+        if (runEnd > input.size())
+            runEnd = input.size();
+        const std::string_view run = input.substr(pos, runEnd - pos);
+        if (converter.valid())
+            convertRun(converter.get(), run, inputIsGbk, out);
+        else
+            out.append(run.size(), '?');
+        pos = runEnd;
+    }
     return out;
 }
 
@@ -74,13 +110,15 @@ std::string gbkToUtf8(std::string_view gbk) {
     // Pure ASCII needs no conversion, and many cells and answers are plain ASCII.
     if (isAscii(gbk))
         return std::string(gbk);
-    return convert(gbk, "GBK", "UTF-8", true);
+    thread_local const Converter converter("GBK", "UTF-8");
+    return convert(gbk, converter, true);
 }
 
 std::string utf8ToGbk(std::string_view utf8) {
     if (isAscii(utf8))
         return std::string(utf8);
-    return convert(utf8, "UTF-8", "GBK", false);
+    thread_local const Converter converter("UTF-8", "GBK");
+    return convert(utf8, converter, false);
 }
 
 std::size_t gbkFind(std::string_view text, std::string_view needle, std::size_t from) {
