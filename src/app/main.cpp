@@ -1,5 +1,6 @@
 // dropship-desk: the drop-shipping desk, one window.
 
+#include "app/browser_wiring.h"
 #include "app/main_window.h"
 #include "app/termination_watcher.h"
 
@@ -8,12 +9,16 @@
 int main(int argc, char* argv[]) {
     // The embedded browsers share their GL context with the window.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    dropship::prepareBrowserEngine();
     QApplication application(argc, argv);
+    dropship::CookieStore cookies;
+    dropship::BrowserWiring browsers(cookies);
 
     dropship::AppConfig config;
     // Command-line options (endpoints of the marketplace, working folder) are read here into
     // config before the window is built.
 
+    browsers.install(config);
     dropship::TerminationWatcher termination;
     dropship::MainWindow window(std::move(config));
     window.watchTermination(termination);

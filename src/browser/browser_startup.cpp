@@ -27,8 +27,4 @@ void startBrowsers(BrowserFeatures& features, CookieStore& store, BrowserCookieB
         syncTimeout);
 }
 
-void visitAddress(QWebEngineView& loginBrowser, const QString& typedAddress) {
-    loginBrowser.setUrl(QUrl(typedAddress));
-}
-
 } // namespace dropship

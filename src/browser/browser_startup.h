@@ -1,5 +1,5 @@
 #pragma once
-// What the window does with its browsers at start and on the visit button.
+// What the window does with its browsers at start.
 
 #include "browser/browser_cookie_bridge.h"
 #include "browser/browser_features.h"
@@ -26,9 +26,5 @@ QString loginPageUrl(const Endpoints& endpoints);
 void startBrowsers(BrowserFeatures& features, CookieStore& store, BrowserCookieBridge& bridge,
                    QWebEngineView& loginBrowser, const Endpoints& endpoints,
                    std::chrono::milliseconds syncTimeout = std::chrono::milliseconds(3000));
-
-// The visit button: the address box's text exactly as typed becomes the login browser's address
-// (no scheme is guessed; an empty text sets an empty address).
-void visitAddress(QWebEngineView& loginBrowser, const QString& typedAddress);
 
 } // namespace dropship

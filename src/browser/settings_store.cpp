@@ -22,7 +22,10 @@ SettingsStore::SettingsStore(const QString& userFile, const QString& machineFile
       machine_(std::make_unique<QSettings>(machineFile, QSettings::IniFormat)) {}
 
 std::unique_ptr<SettingsStore> SettingsStore::forApplication() {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    // Not the application-named folder: the GPU value is read before QApplication exists, when the
+    // application's name is not known yet.
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                           QStringLiteral("/dropship-desk");
     QDir().mkpath(folder);
     return std::make_unique<SettingsStore>(folder + QStringLiteral("/browser_user.ini"),
                                            folder + QStringLiteral("/browser_machine.ini"));

@@ -16,7 +16,7 @@ class SettingsStore {
 
     // Each scope is one INI file; tests pass temporary files.
     SettingsStore(const QString& userFile, const QString& machineFile);
-    // The application's own files in its configuration folder. The machine scope is a per-user
+    // The application's own files, in ~/.config/dropship-desk. The machine scope is a per-user
     // file as well: it holds facts the application records about the installed engine, so it
     // needs no administrator rights.
     static std::unique_ptr<SettingsStore> forApplication();

@@ -5,7 +5,7 @@
 #include "browser/browser_session.h"
 #include "browser/browser_startup.h"
 #include "browser/same_view_page.h"
-#include "sim/sim_server.h"
+#include "sim_requests.h"
 #include "web/cookie_ops.h"
 #include "web/http_client_curl.h"
 
@@ -58,15 +58,7 @@ class BrowserSessionTest : public QObject {
         return QTest::qWaitFor([&] { return done; }, 5000);
     }
 
-    // The cookie header of the last recorded request to path, as the simulator parsed it.
-    std::optional<sim::Request> lastRequest(std::string_view path) const {
-        const auto requests = sim_.requests();
-        for (auto it = requests.rbegin(); it != requests.rend(); ++it) {
-            if (it->path == path)
-                return *it;
-        }
-        return std::nullopt;
-    }
+    std::optional<sim::Request> lastRequest(std::string_view path) const { return lastRequestTo(sim_, path); }
 
     // The value the browser sends for the cookie on a page load of host's /echo.
     std::string browserSends(const char* host, std::string_view name) {
@@ -274,21 +266,6 @@ class BrowserSessionTest : public QObject {
         QCOMPARE(QApplication::topLevelWidgets().size(), windowsBefore);
     }
 
-    void visitSetsAddressAsTyped_data() {
-        QTest::addColumn<QString>("typed");
-        QTest::newRow("address") << QString::fromStdString(sim_.origin("seller") + "/echo?visit=1");
-        QTest::newRow("empty") << QString();
-    }
-
-    void visitSetsAddressAsTyped() {
-        QFETCH(QString, typed);
-        QVERIFY(load(origin("seller") + QStringLiteral("/echo?before=1")));
-        visitAddress(*view_, typed);
-        QCOMPARE(view_->url(), QUrl(typed));
-        if (!typed.isEmpty())
-            QTRY_VERIFY_WITH_TIMEOUT(lastRequest("/echo") && lastRequest("/echo")->query == "visit=1", 5000);
-    }
-
     void startUpClearsCookieDomainBeforeLoginPage() {
         http_->httpRequest(originStd("trade") + "/set-cookie?name=oldRun&value=1");
         QVERIFY(setCookie(store_, sim_.cookieDomain(), "oldOps", "2"));
@@ -330,5 +307,11 @@ class BrowserSessionTest : public QObject {
     }
 };
 
-QTEST_MAIN(BrowserSessionTest)
+int main(int argc, char* argv[]) {
+    // As in the program: the embedded browsers share their GL context with the window.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication application(argc, argv);
+    BrowserSessionTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "browser_session_test.moc"
