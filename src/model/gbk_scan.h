@@ -1,10 +1,9 @@
 #pragma once
-// Boundary-correct search in GBK text that does not walk every character. A needle found by a
-// byte search is a real match only if it starts on a character boundary; whether it does follows
-// from the bytes just before it: a byte outside the lead-byte range 0x81..0xFE always ends a
-// character, so only the run of lead-range bytes before the candidate needs looking at, and the
-// candidate is on a boundary exactly when that run has even length. Digits, Latin letters and
-// punctuation stop the look-back at once; only runs of Chinese text are looked over.
+// Telling whether a byte position of GBK text starts a character without walking the text from
+// its start. A byte outside the lead-byte range 0x81..0xFE always ends a character, so only the
+// run of lead-range bytes just before the position matters: the position starts a character
+// exactly when that run has even length. Digits, Latin letters and punctuation end the look-back
+// at once; only runs of Chinese text are looked over, eight bytes at a time.
 
 #include <cstddef>
 #include <string_view>
@@ -17,9 +16,17 @@ inline bool inGbkLeadRange(char byte) {
     return value >= 0x81 && value <= 0xFE;
 }
 
-// Same answers as gbkFind (web/gbk.h): the first occurrence of needle at or after from that
-// starts on a character boundary, or npos. from must itself be a character boundary. Linear in
-// the length of text over a whole split, like gbkFind.
-std::size_t findOnCharacterBoundary(std::string_view text, std::string_view needle, std::size_t from = 0);
+// The look-back of onCharacterBoundary once the byte before position is in the lead range.
+bool endsLeadRangeRunOfEvenLength(std::string_view text, std::size_t knownBoundary, std::size_t position);
+
+// Whether a character starts at position (< text.size()), given that one starts at knownBoundary
+// (<= position). The look-back never goes before knownBoundary, so a scan that moves its known
+// boundary forward past every match stays linear.
+inline bool onCharacterBoundary(std::string_view text, std::size_t knownBoundary, std::size_t position) {
+    // Most candidates follow a digit, a Latin letter or the end of the previous match.
+    if (position == knownBoundary || !inGbkLeadRange(text[position - 1]))
+        return true;
+    return endsLeadRangeRunOfEvenLength(text, knownBoundary, position);
+}
 
 } // namespace dropship

@@ -2,7 +2,9 @@
 
 #include "model/atomic_file.h"
 #include "model/gbk_scan.h"
+#include "model/list_scan.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
@@ -27,62 +29,100 @@ bool endsInsideCharacter(std::string_view cell) {
     return run % 2 == 1;
 }
 
+// Where the formatted text goes: room is made once per row, then bytes are copied in without
+// further checks.
+class TextBuffer {
+  public:
+    explicit TextBuffer(std::size_t capacity)
+        : m_bytes(std::make_unique_for_overwrite<char[]>(capacity)), m_capacity(capacity) {}
+    void reserveMore(std::size_t extra) {
+        if (m_size + extra <= m_capacity)
+            return;
+        const std::size_t capacity = std::max(m_capacity * 2, m_size + extra);
+        auto bytes = std::make_unique_for_overwrite<char[]>(capacity);
+        if (m_size > 0)
+            std::memcpy(bytes.get(), m_bytes.get(), m_size);
+        m_bytes = std::move(bytes);
+        m_capacity = capacity;
+    }
+    void append(std::string_view text) {
+        if (!text.empty())
+            std::memcpy(m_bytes.get() + m_size, text.data(), text.size());
+        m_size += text.size();
+    }
+    void append(char byte) { m_bytes[m_size++] = byte; }
+    std::string_view text() const { return {m_bytes.get(), m_size}; }
+
+  private:
+    std::unique_ptr<char[]> m_bytes;
+    std::size_t m_capacity;
+    std::size_t m_size = 0;
+};
+
 // Writes a cell that holds a line break or the separator (or, in this row, looked as if it did),
 // walking it character by character so that only real characters are replaced.
-void appendMended(std::string& out, std::string_view cell) {
+void appendMended(TextBuffer& out, std::string_view cell) {
     std::size_t pos = 0;
     while (pos < cell.size()) {
         const char byte = cell[pos];
         if (byte == '\r' || byte == '\n') {
-            out += ' ';
+            out.append(' ');
             pos += (byte == '\r' && pos + 1 < cell.size() && cell[pos + 1] == '\n') ? 2 : 1;
         } else if (cell.substr(pos).starts_with(kSeparator)) {
-            out += kSeparatorStandIn;
+            out.append(kSeparatorStandIn);
             pos += kSeparator.size();
         } else if (inGbkLeadRange(byte)) {
             if (pos + 1 < cell.size())
                 out.append(cell.substr(pos, 2));
             else
-                out += '?';
+                out.append('?');
             pos += 2;
         } else {
-            out += byte;
+            out.append(byte);
             ++pos;
         }
     }
 }
 
-void appendCell(std::string& out, std::string_view cell) {
+void appendCell(TextBuffer& out, std::string_view cell) {
     if (!cell.empty() && inGbkLeadRange(cell.back()) && endsInsideCharacter(cell)) {
         out.append(cell.substr(0, cell.size() - 1));
-        out += '?';
+        out.append('?');
     } else {
         out.append(cell);
     }
 }
 
-std::string formatList(const OrderList& list) {
-    // Mending never makes a cell longer, so this is enough for the whole text.
+bool holds(std::string_view text, char byte) {
+    return !text.empty() && std::memchr(text.data(), byte, text.size()) != nullptr;
+}
+
+// Upper bound of a row's formatted size: mending never makes a cell longer.
+std::size_t formattedSize(const PackedRow& row) {
+    return row.allCells().size() + static_cast<std::size_t>(row.columnCount()) * kSeparator.size() +
+           kLineEnd.size();
+}
+
+TextBuffer formatList(const OrderList& list) {
+    // Measured first so that the text is allocated once; rows that come or grow between the two
+    // passes only make the buffer grow.
     std::size_t size = 0;
-    list.forEachRow([&size](const PackedRow& row) {
-        size += row.allCells().size() + static_cast<std::size_t>(row.columnCount()) * kSeparator.size() +
-                kLineEnd.size();
-    });
-    std::string out;
-    out.reserve(size);
+    list.forEachRow([&size](const PackedRow& row) { size += formattedSize(row); });
+    TextBuffer out(size);
     list.forEachRow([&out](const PackedRow& row) {
+        out.reserveMore(formattedSize(row));
         // One look over the whole row instead of three per cell: almost no row needs mending.
         const std::string_view all = row.allCells();
-        const bool mayNeedMending = all.find_first_of("\r\n") != std::string_view::npos ||
-                                    all.find(kSeparator) != std::string_view::npos;
-        for (int column = 0; column < row.columnCount(); ++column) {
+        const bool mayNeedMending =
+            holds(all, '\r') || holds(all, '\n') || all.find(kSeparator) != std::string_view::npos;
+        row.forEachCell([&out, mayNeedMending](std::string_view cell) {
             if (mayNeedMending)
-                appendMended(out, row.cell(column));
+                appendMended(out, cell);
             else
-                appendCell(out, row.cell(column));
-            out += kSeparator;
-        }
-        out += kLineEnd;
+                appendCell(out, cell);
+            out.append(kSeparator);
+        });
+        out.append(kLineEnd);
     });
     return out;
 }
@@ -128,26 +168,48 @@ FileBytes readWholeFile(const std::filesystem::path& file) {
     return bytes;
 }
 
-void addLine(RowBatch& batch, std::string_view line, std::vector<std::string_view>& cells,
-             std::size_t columns) {
-    cells.clear();
-    std::size_t start = 0;
-    while (cells.size() < columns) {
-        const std::size_t hit = findOnCharacterBoundary(line, kSeparator, start);
-        if (hit == std::string_view::npos)
-            break;
-        cells.push_back(line.substr(start, hit - start));
-        start = hit + kSeparator.size();
+// Splits text into lines and cells: the text before each separator is the line's next cell, a
+// non-empty rest before the line end its last; cells beyond the last column are dropped.
+void parseLines(std::string_view text, std::size_t columns, RowBatch& batch) {
+    std::vector<std::string_view> cells(columns);
+    std::size_t cellCount = 0;
+    std::size_t lineStart = 0;
+    std::size_t cellStart = 0;
+    const auto endCell = [&](std::size_t end) {
+        if (cellCount < columns)
+            cells[cellCount++] = std::string_view(text.data() + cellStart, end - cellStart);
+    };
+    const auto endLine = [&] {
+        batch.add(std::span<const std::string_view>(cells.data(), cellCount));
+        cellCount = 0;
+    };
+    ListTokenScanner scanner(text);
+    ListTokenScanner::Token tokens[1024];
+    while (const std::size_t count = scanner.next(tokens)) {
+        for (std::size_t n = 0; n < count; ++n) {
+            const ListTokenScanner::Token token = tokens[n];
+            if (!token.lineEnd) {
+                endCell(token.position);
+                cellStart = token.position + kSeparator.size();
+                continue;
+            }
+            if (cellStart < token.position)
+                endCell(token.position);
+            endLine();
+            lineStart = cellStart = token.position + kLineEnd.size();
+        }
     }
-    if (cells.size() < columns && start < line.size())
-        cells.push_back(line.substr(start));
-    batch.add(cells);
+    if (lineStart < text.size()) { // a last line without CR LF
+        if (cellStart < text.size())
+            endCell(text.size());
+        endLine();
+    }
 }
 
 } // namespace
 
 SaveResult saveList(const OrderList& list, const std::filesystem::path& file) {
-    std::string error = replaceFileContents(file, formatList(list));
+    std::string error = replaceFileContents(file, formatList(list).text());
     const bool ok = error.empty();
     return {ok, std::move(error)};
 }
@@ -160,18 +222,7 @@ int loadList(OrderList& list, const std::filesystem::path& file) {
         text = text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()));
 
     RowBatch batch(list.columnCount());
-    std::vector<std::string_view> cells;
-    const auto columns = static_cast<std::size_t>(list.columnCount());
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        const std::size_t lineEnd = findOnCharacterBoundary(text, kLineEnd, pos);
-        if (lineEnd == std::string_view::npos) {
-            addLine(batch, text.substr(pos), cells, columns);
-            break;
-        }
-        addLine(batch, text.substr(pos, lineEnd - pos), cells, columns);
-        pos = lineEnd + kLineEnd.size();
-    }
+    parseLines(text, static_cast<std::size_t>(list.columnCount()), batch);
     const int lines = static_cast<int>(batch.size());
     list.appendRows(std::move(batch));
     return lines;

@@ -9,56 +9,63 @@ namespace {
 
 const std::string kSeparator = "\xA1\xFB\xA1\xFA";
 
-struct ScanCase {
+struct BoundaryCase {
     const char* name;
     std::string text;
-    std::string needle;
-    std::size_t from;
-    std::size_t expected;
+    std::size_t knownBoundary;
+    std::size_t position;
+    bool expected;
 };
 
-class FindOnCharacterBoundary : public testing::TestWithParam<ScanCase> {};
+class OnCharacterBoundary : public testing::TestWithParam<BoundaryCase> {};
 
-TEST_P(FindOnCharacterBoundary, FindsOnlyWhereACharacterStarts) {
-    const ScanCase& c = GetParam();
-    EXPECT_EQ(findOnCharacterBoundary(c.text, c.needle, c.from), c.expected);
+TEST_P(OnCharacterBoundary, LooksBackOverLeadRangeBytesOnly) {
+    const BoundaryCase& c = GetParam();
+    EXPECT_EQ(onCharacterBoundary(c.text, c.knownBoundary, c.position), c.expected);
 }
 
-constexpr auto npos = std::string_view::npos;
-
 INSTANTIATE_TEST_SUITE_P(
-    Cases, FindOnCharacterBoundary,
-    testing::Values(ScanCase{"AtStart", kSeparator + "x", kSeparator, 0, 0},
-                    ScanCase{"AfterAscii", "ab12" + kSeparator, kSeparator, 0, 4},
-                    ScanCase{"AfterChinese", "\xD5\xC5\xC8\xFD" + kSeparator, kSeparator, 0, 4},
-                    // "\xB0\xA1" "\xFB\xA1" "\xFA\xA1" are three characters; the real separator follows them.
-                    ScanCase{"InsideCharactersIsNoMatch",
-                             std::string("\xB0\xA1\xFB\xA1\xFA\xA1") + kSeparator, kSeparator, 0, 6},
-                    ScanCase{"OnlyInsideCharacters", "\xB0\xA1\xFB\xA1\xFA\xA1", kSeparator, 0, npos},
-                    ScanCase{"LineEndAfterLeadByteIsNoMatch", "a\xB0\r\nb\r\n", "\r\n", 0, 5},
-                    ScanCase{"FromAKnownBoundary", "\r\nxx\r\n", "\r\n", 2, 4},
-                    ScanCase{"NeedleLongerThanRest", "ab", kSeparator, 0, npos},
-                    ScanCase{"FromPastTheEnd", "ab", "b", 3, npos},
-                    ScanCase{"EmptyNeedle", "ab", "", 0, npos}),
+    Cases, OnCharacterBoundary,
+    testing::Values(BoundaryCase{"AtTheKnownBoundary", "\xB0\xA1x", 0, 0, true},
+                    BoundaryCase{"AfterAscii", "ab" + kSeparator, 0, 2, true},
+                    BoundaryCase{"AfterTwoChineseCharacters", "\xD5\xC5\xC8\xFD" + kSeparator, 0, 4, true},
+                    BoundaryCase{"SecondByteOfACharacter", "\xB0\xA1\xFB\xA1\xFA\xA1", 0, 1, false},
+                    BoundaryCase{"ThirdCharacter", "\xB0\xA1\xFB\xA1\xFA\xA1", 0, 4, true},
+                    // 0xFF and 0x80 are single-byte characters and end the look-back.
+                    BoundaryCase{"AfterFF", "\xB0\xFF\xA1\xFB", 0, 2, true},
+                    BoundaryCase{"AfterLeadThenAscii",
+                                 "\xB0"
+                                 "a\xA1\xFB",
+                                 0, 2, true},
+                    BoundaryCase{"CountsFromTheKnownBoundary", "\xB0\xA1\xFB\xA1", 1, 3, true},
+                    // A run longer than eight bytes, looked over a word at a time.
+                    BoundaryCase{"LongEvenRun", std::string(18, '\xC8') + kSeparator, 0, 18, true},
+                    BoundaryCase{"LongOddRun", "a" + std::string(17, '\xC8') + kSeparator, 0, 18, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// Random texts made of the bytes that matter (lead bytes, separator bytes, line-end bytes,
-// ASCII): the look-back must agree with a walk over every character (gbkFind) everywhere.
-TEST(FindOnCharacterBoundaryRandom, AgreesWithAFullCharacterWalk) {
-    const std::string alphabet = "a\r\n\xA1\xFB\xFA\xB0\x81\xFE\xFF\x80\x40";
+// Random texts made of the bytes that matter: the look-back must agree with a walk over every
+// character from the start. Half the rounds use mostly lead-range bytes, so that long runs of them
+// (looked over eight bytes at a time) occur often.
+TEST(OnCharacterBoundaryRandom, AgreesWithAWalkOverEveryCharacter) {
+    const std::string mixed = "a\r\n\xA1\xFB\xFA\xB0\x81\xFE\xFF\x80\x40";
+    const std::string leadHeavy = "\xA1\xFB\xFA\xB0\x81\xFE\xC8\xD5\xA1\xFB\xFA\xFE\xFF"
+                                  "a";
     std::mt19937 random(12345);
     for (int round = 0; round < 20000; ++round) {
-        std::string text(random() % 24, 'a');
+        const std::string& alphabet = round % 2 ? leadHeavy : mixed;
+        std::string text(1 + random() % 48, 'a');
         for (char& byte : text)
             byte = alphabet[random() % alphabet.size()];
-        for (const std::string& needle : {kSeparator, std::string("\r\n"), std::string("\xA1\xFB")}) {
-            for (std::size_t from = 0; from <= text.size(); from += gbkCharLength(text, from)) {
-                ASSERT_EQ(findOnCharacterBoundary(text, needle, from), gbkFind(text, needle, from))
-                    << "round " << round << " from " << from;
-                if (from == text.size())
-                    break;
-            }
+        std::vector<bool> starts(text.size(), false);
+        std::vector<std::size_t> boundaries;
+        for (std::size_t pos = 0; pos < text.size(); pos += gbkCharLength(text, pos)) {
+            starts[pos] = true;
+            boundaries.push_back(pos);
         }
+        const std::size_t known = boundaries[random() % boundaries.size()];
+        for (std::size_t pos = known; pos < text.size(); ++pos)
+            ASSERT_EQ(onCharacterBoundary(text, known, pos), starts[pos])
+                << "round " << round << " at " << pos;
     }
 }
 

@@ -5,6 +5,7 @@
 #include "web/gbk.h"
 
 #include <gtest/gtest.h>
+#include <random>
 
 namespace dropship {
 namespace {
@@ -86,6 +87,36 @@ TEST(LoadListFile, ReportsOneAppendForTheWholeFile) {
     ASSERT_EQ(changes.size(), 1u);
     EXPECT_EQ(changes[0].kind, ListChange::Kind::Appended);
     EXPECT_EQ(changes[0].count, 3);
+}
+
+// Random files made of the bytes that matter (separator bytes, CR, LF, other lead bytes, ASCII)
+// load exactly as the plain rule says: split at every CR LF, then at every separator, both on
+// character boundaries (gbkSplit walks every character and serves as the reference).
+TEST(LoadListFile, RandomFilesLoadAsThePlainSplitRuleSays) {
+    const std::string alphabet = "a\r\n\r\n\xA1\xFB\xA1\xFA\xB0\x81\xFE\xFF\x80";
+    std::mt19937 random(4242);
+    TempDir dir;
+    for (int round = 0; round < 3000; ++round) {
+        std::string file;
+        const std::size_t length = random() % 80;
+        while (file.size() < length) {
+            if (random() % 4 == 0)
+                file += random() % 2 ? S : std::string("\r\n");
+            else
+                file += alphabet[random() % alphabet.size()];
+        }
+        Rows expected;
+        for (const std::string_view line : gbkSplit(file, "\r\n")) {
+            std::vector<std::string>& row = expected.emplace_back(3);
+            const std::vector<std::string_view> pieces = gbkSplit(line, S);
+            for (std::size_t n = 0; n < pieces.size() && n < row.size(); ++n)
+                row[n] = pieces[n];
+        }
+        writeBytes(dir / "list.txt", file);
+        OrderList list(3);
+        ASSERT_EQ(loadList(list, dir / "list.txt"), static_cast<int>(expected.size())) << "round " << round;
+        ASSERT_EQ(list.snapshot(), expected) << "round " << round;
+    }
 }
 
 std::vector<std::string> purchaseRowWithTraceAddress() {
