@@ -114,7 +114,10 @@ void OrderTableModel::flushChanges() {
     // resolved by row id at the end, so rows appended and written in the same turn cost nothing.
     RowId appendFirst = 0;
     int appendCount = 0;
+    RowId firstInserted = ~RowId{0};
     auto insertPendingAppend = [&] {
+        if (appendCount > 0)
+            firstInserted = std::min(firstInserted, appendFirst);
         insertAppended(appendFirst, appendCount);
         appendCount = 0;
     };
@@ -153,6 +156,8 @@ void OrderTableModel::flushChanges() {
     int firstRow = -1;
     int lastRow = -1;
     for (RowId id : changedRows) {
+        if (id >= firstInserted && m_idsAscending)
+            continue; // inserted in this turn: the view reads it fresh anyway
         const int row = viewRowOf(id);
         if (row < 0)
             continue;

@@ -53,6 +53,10 @@ QMessageBox* WindowNotices::makeBox(Kind kind, const std::string& gbkText, QWidg
                                 information ? QStringLiteral("信息：") : QStringLiteral("友情提醒"),
                                 fromGbk(gbkText), QMessageBox::Ok, &window);
     box->setObjectName(information ? informationBoxName() : reminderBoxName());
+    // A message box is application-modal unless told otherwise; the information box must leave
+    // the main window usable. The reminder box is made window-modal by open().
+    if (information)
+        box->setWindowModality(Qt::NonModal);
     return box;
 }
 
