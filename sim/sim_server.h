@@ -91,6 +91,11 @@ class SimServer {
     // Accounts that may log in; without any, every non-empty user/password pair is accepted.
     void addAccount(std::string user, std::string password);
     bool loggedIn(const Request&) const;
+    // Opens a session for the account (GBK) without the log-in form; the token goes into "cookie2".
+    std::string createSession(std::string gbkAccount);
+    void endSession(const Request&);
+    // Whether the user/password pair may log in (see addAccount).
+    bool acceptsLogin(std::string_view user, std::string_view password) const;
     // The account (GBK) of the session the request carries, empty when not logged in.
     std::string accountOf(const Request&) const;
 
@@ -102,6 +107,14 @@ class SimServer {
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
+
+// Route sets of other files. A file under sim/routes/ defines `void addXxxRoutes(SimServer&)` for
+// tests to call, and registers it for the demo program with
+//     static const bool registered = dropship::sim::registerRouteSet(&addXxxRoutes);
+// dropship-sim links the whole library and installs every registered set at start.
+using RouteSet = void (*)(SimServer&);
+bool registerRouteSet(RouteSet routeSet);
+void installRegisteredRouteSets(SimServer& server);
 
 // Answers for route handlers.
 Response htmlPage(std::string gbkBody, int status = 200);
