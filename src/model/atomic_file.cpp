@@ -18,50 +18,6 @@ std::string reason(std::string_view what, const std::filesystem::path& path, int
     return text;
 }
 
-// The temporary file until it has been renamed into place: closed and removed on every early
-// return, so a failed save leaves nothing behind.
-class TemporaryFile {
-  public:
-    TemporaryFile(int descriptor, std::string path) : m_descriptor(descriptor), m_path(std::move(path)) {}
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    ~TemporaryFile() {
-        if (m_descriptor >= 0)
-            ::close(m_descriptor);
-        if (!m_committed)
-            ::unlink(m_path.c_str());
-    }
-
-    int descriptor() const { return m_descriptor; }
-    const std::string& path() const { return m_path; }
-    // Closes the file; returns errno on failure, else 0.
-    int close() {
-        const int result = ::close(m_descriptor);
-        m_descriptor = -1;
-        return result == 0 ? 0 : errno;
-    }
-    void commit() { m_committed = true; }
-
-  private:
-    int m_descriptor;
-    std::string m_path;
-    bool m_committed = false;
-};
-
-// Returns errno of the failed write, else 0.
-int writeAll(int descriptor, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(descriptor, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return 0;
-}
-
 // Makes the rename itself durable. A failure here cannot be undone any more and the new file is
 // already in place, so it is not reported.
 void syncDirectory(const std::filesystem::path& directory) {
@@ -72,41 +28,103 @@ void syncDirectory(const std::filesystem::path& directory) {
     ::close(descriptor);
 }
 
+std::filesystem::path folderOf(const std::filesystem::path& file) {
+    return file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+}
+
 } // namespace
 
-std::string replaceFileContents(const std::filesystem::path& file, std::string_view bytes) {
-    if (!file.has_filename())
-        return reason("not a file name:", file, EINVAL);
-    const std::filesystem::path directory = file.has_parent_path() ? file.parent_path() : ".";
+AtomicFileWriter::AtomicFileWriter(std::filesystem::path file)
+    : m_file(std::move(file)), m_buffer(std::make_unique_for_overwrite<char[]>(kBufferSize)) {
+    open();
+}
+
+void AtomicFileWriter::open() {
+    if (!m_file.has_filename())
+        return fail("not a file name:", m_file, EINVAL);
     struct stat old {};
-    const bool existed = ::stat(file.c_str(), &old) == 0;
+    const bool existed = ::stat(m_file.c_str(), &old) == 0;
     if (existed && S_ISDIR(old.st_mode))
-        return reason("cannot replace", file, EISDIR);
+        return fail("cannot replace", m_file, EISDIR);
 
-    std::string pattern = (directory / ("." + file.filename().string() + ".XXXXXX")).string();
-    const int descriptor = ::mkostemp(pattern.data(), O_CLOEXEC); // mode 0600
-    if (descriptor < 0)
-        return reason("cannot create a temporary file in", directory, errno);
-    TemporaryFile temporary(descriptor, pattern);
-
+    m_temporaryPath = (folderOf(m_file) / ("." + m_file.filename().string() + ".XXXXXX")).string();
+    m_descriptor = ::mkostemp(m_temporaryPath.data(), O_CLOEXEC); // mode 0600
+    if (m_descriptor < 0)
+        return fail("cannot create a temporary file in", folderOf(m_file), errno);
+    m_created = true;
     if (existed) {
         // Only a privileged process may give a file away; otherwise the file becomes ours. The
         // owner goes first because changing it clears set-id bits of the mode.
         if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
-            (void)!::fchown(descriptor, old.st_uid, old.st_gid);
-        if (::fchmod(descriptor, old.st_mode & 07777) != 0)
-            return reason("cannot set the permissions of", temporary.path(), errno);
+            (void)!::fchown(m_descriptor, old.st_uid, old.st_gid);
+        if (::fchmod(m_descriptor, old.st_mode & 07777) != 0)
+            return fail("cannot set the permissions of", m_temporaryPath, errno);
     }
-    if (const int error = writeAll(descriptor, bytes))
-        return reason("cannot write", temporary.path(), error);
-    if (::fsync(descriptor) != 0)
-        return reason("cannot flush", temporary.path(), errno);
-    if (const int error = temporary.close())
-        return reason("cannot close", temporary.path(), error);
-    if (::rename(temporary.path().c_str(), file.c_str()) != 0)
-        return reason("cannot replace", file, errno);
-    temporary.commit();
-    syncDirectory(directory);
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+    if (m_descriptor >= 0)
+        ::close(m_descriptor);
+    if (m_created && !m_committed)
+        ::unlink(m_temporaryPath.c_str());
+}
+
+void AtomicFileWriter::fail(std::string_view what, const std::filesystem::path& path, int error) {
+    if (m_error.empty())
+        m_error = reason(what, path, error);
+}
+
+void AtomicFileWriter::appendLarge(std::string_view bytes) {
+    flushBuffer();
+    if (bytes.size() >= kBufferSize)
+        return writeOut(bytes);
+    std::memcpy(m_buffer.get(), bytes.data(), bytes.size());
+    m_buffered = bytes.size();
+}
+
+void AtomicFileWriter::flushBuffer() {
+    writeOut(std::string_view(m_buffer.get(), m_buffered));
+    m_buffered = 0;
+}
+
+void AtomicFileWriter::writeOut(std::string_view bytes) {
+    if (!m_error.empty() || m_descriptor < 0)
+        return;
+    const std::size_t start = m_written;
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(m_descriptor, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written < 0)
+            return fail("cannot write", m_temporaryPath, errno);
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+        m_written += static_cast<std::size_t>(written);
+    }
+#if defined(__linux__)
+    // Start writing these bytes to disk now; commit() then waits only for the rest.
+    ::sync_file_range(m_descriptor, static_cast<off_t>(start), static_cast<off_t>(m_written - start),
+                      SYNC_FILE_RANGE_WRITE);
+#else
+    (void)start;
+#endif
+}
+
+std::string AtomicFileWriter::commit() {
+    flushBuffer();
+    if (m_error.empty() && ::fsync(m_descriptor) != 0)
+        fail("cannot flush", m_temporaryPath, errno);
+    if (m_error.empty()) {
+        const int result = ::close(m_descriptor);
+        m_descriptor = -1;
+        if (result != 0)
+            fail("cannot close", m_temporaryPath, errno);
+    }
+    if (m_error.empty() && ::rename(m_temporaryPath.c_str(), m_file.c_str()) != 0)
+        fail("cannot replace", m_file, errno);
+    if (!m_error.empty())
+        return m_error;
+    m_committed = true;
+    syncDirectory(folderOf(m_file));
     return {};
 }
 

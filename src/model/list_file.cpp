@@ -4,7 +4,6 @@
 #include "model/gbk_scan.h"
 #include "model/list_scan.h"
 
-#include <algorithm>
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
@@ -29,39 +28,9 @@ bool endsInsideCharacter(std::string_view cell) {
     return run % 2 == 1;
 }
 
-// Where the formatted text goes: room is made once per row, then bytes are copied in without
-// further checks.
-class TextBuffer {
-  public:
-    explicit TextBuffer(std::size_t capacity)
-        : m_bytes(std::make_unique_for_overwrite<char[]>(capacity)), m_capacity(capacity) {}
-    void reserveMore(std::size_t extra) {
-        if (m_size + extra <= m_capacity)
-            return;
-        const std::size_t capacity = std::max(m_capacity * 2, m_size + extra);
-        auto bytes = std::make_unique_for_overwrite<char[]>(capacity);
-        if (m_size > 0)
-            std::memcpy(bytes.get(), m_bytes.get(), m_size);
-        m_bytes = std::move(bytes);
-        m_capacity = capacity;
-    }
-    void append(std::string_view text) {
-        if (!text.empty())
-            std::memcpy(m_bytes.get() + m_size, text.data(), text.size());
-        m_size += text.size();
-    }
-    void append(char byte) { m_bytes[m_size++] = byte; }
-    std::string_view text() const { return {m_bytes.get(), m_size}; }
-
-  private:
-    std::unique_ptr<char[]> m_bytes;
-    std::size_t m_capacity;
-    std::size_t m_size = 0;
-};
-
 // Writes a cell that holds a line break or the separator (or, in this row, looked as if it did),
 // walking it character by character so that only real characters are replaced.
-void appendMended(TextBuffer& out, std::string_view cell) {
+void appendMended(AtomicFileWriter& out, std::string_view cell) {
     std::size_t pos = 0;
     while (pos < cell.size()) {
         const char byte = cell[pos];
@@ -84,7 +53,7 @@ void appendMended(TextBuffer& out, std::string_view cell) {
     }
 }
 
-void appendCell(TextBuffer& out, std::string_view cell) {
+void appendCell(AtomicFileWriter& out, std::string_view cell) {
     if (!cell.empty() && inGbkLeadRange(cell.back()) && endsInsideCharacter(cell)) {
         out.append(cell.substr(0, cell.size() - 1));
         out.append('?');
@@ -97,20 +66,10 @@ bool holds(std::string_view text, char byte) {
     return !text.empty() && std::memchr(text.data(), byte, text.size()) != nullptr;
 }
 
-// Upper bound of a row's formatted size: mending never makes a cell longer.
-std::size_t formattedSize(const PackedRow& row) {
-    return row.allCells().size() + static_cast<std::size_t>(row.columnCount()) * kSeparator.size() +
-           kLineEnd.size();
-}
-
-TextBuffer formatList(const OrderList& list) {
-    // Measured first so that the text is allocated once; rows that come or grow between the two
-    // passes only make the buffer grow.
-    std::size_t size = 0;
-    list.forEachRow([&size](const PackedRow& row) { size += formattedSize(row); });
-    TextBuffer out(size);
+// The list stays locked while its text goes out, so the file holds one consistent state of it;
+// the writes land in the page cache, and the wait for the disk comes after, in commit().
+void writeList(const OrderList& list, AtomicFileWriter& out) {
     list.forEachRow([&out](const PackedRow& row) {
-        out.reserveMore(formattedSize(row));
         // One look over the whole row instead of three per cell: almost no row needs mending.
         const std::string_view all = row.allCells();
         const bool mayNeedMending =
@@ -124,7 +83,6 @@ TextBuffer formatList(const OrderList& list) {
         });
         out.append(kLineEnd);
     });
-    return out;
 }
 
 // ---- load ----
@@ -209,7 +167,9 @@ void parseLines(std::string_view text, std::size_t columns, RowBatch& batch) {
 } // namespace
 
 SaveResult saveList(const OrderList& list, const std::filesystem::path& file) {
-    std::string error = replaceFileContents(file, formatList(list).text());
+    AtomicFileWriter writer(file);
+    writeList(list, writer);
+    std::string error = writer.commit();
     const bool ok = error.empty();
     return {ok, std::move(error)};
 }
