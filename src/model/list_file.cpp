@@ -126,8 +126,8 @@ FileBytes readWholeFile(const std::filesystem::path& file) {
     return bytes;
 }
 
-// Splits text into lines and cells: the text before each separator is the line's next cell, a
-// non-empty rest before the line end its last; cells beyond the last column are dropped.
+// Splits text, up to its first NUL byte, into lines and cells: the text before each separator is the line's
+// next cell, a non-empty rest before the line end its last; cells beyond the last column are dropped.
 void parseLines(std::string_view text, std::size_t columns, RowBatch& batch) {
     std::vector<std::string_view> cells(columns);
     std::size_t cellCount = 0;
@@ -157,9 +157,10 @@ void parseLines(std::string_view text, std::size_t columns, RowBatch& batch) {
             lineStart = cellStart = token.position + kLineEnd.size();
         }
     }
-    if (lineStart < text.size()) { // a last line without CR LF
-        if (cellStart < text.size())
-            endCell(text.size());
+    const std::size_t size = scanner.text().size();
+    if (lineStart < size) { // a last line without CR LF
+        if (cellStart < size)
+            endCell(size);
         endLine();
     }
 }
@@ -176,10 +177,8 @@ SaveResult saveList(const OrderList& list, const std::filesystem::path& file) {
 
 int loadList(OrderList& list, const std::filesystem::path& file) {
     const FileBytes bytes = readWholeFile(file);
-    std::string_view text(bytes.data.get(), bytes.size);
-    const void* nul = text.empty() ? nullptr : std::memchr(text.data(), '\0', text.size());
-    if (nul != nullptr)
-        text = text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()));
+    // parseLines stops at the first NUL byte.
+    const std::string_view text(bytes.data.get(), bytes.size);
 
     RowBatch batch(list.columnCount());
     parseLines(text, static_cast<std::size_t>(list.columnCount()), batch);

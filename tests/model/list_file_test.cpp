@@ -89,9 +89,10 @@ TEST(LoadListFile, ReportsOneAppendForTheWholeFile) {
     EXPECT_EQ(changes[0].count, 3);
 }
 
-// Random files made of the bytes that matter (separator bytes, CR, LF, other lead bytes, ASCII)
-// load exactly as the plain rule says: split at every CR LF, then at every separator, both on
-// character boundaries (gbkSplit walks every character and serves as the reference).
+// Random files made of the bytes that matter (separator bytes, CR, LF, other lead bytes, ASCII,
+// NUL) load exactly as the plain rule says: read up to the first NUL, split at every CR LF, then
+// at every separator, both on character boundaries (gbkSplit walks every character and serves as
+// the reference). Lengths up to 80 bytes cover both the sixteen-byte blocks and the byte-wise tail.
 TEST(LoadListFile, RandomFilesLoadAsThePlainSplitRuleSays) {
     const std::string alphabet = "a\r\n\r\n\xA1\xFB\xA1\xFA\xB0\x81\xFE\xFF\x80";
     std::mt19937 random(4242);
@@ -105,8 +106,11 @@ TEST(LoadListFile, RandomFilesLoadAsThePlainSplitRuleSays) {
             else
                 file += alphabet[random() % alphabet.size()];
         }
+        if (random() % 8 == 0) // now and then a NUL byte, which ends the text
+            file.insert(random() % (file.size() + 1), 1, '\0');
         Rows expected;
-        for (const std::string_view line : gbkSplit(file, "\r\n")) {
+        const std::string_view read = std::string_view(file).substr(0, file.find('\0'));
+        for (const std::string_view line : gbkSplit(read, "\r\n")) {
             std::vector<std::string>& row = expected.emplace_back(3);
             const std::vector<std::string_view> pieces = gbkSplit(line, S);
             for (std::size_t n = 0; n < pieces.size() && n < row.size(); ++n)
