@@ -75,6 +75,8 @@ struct SimServer::Impl {
             connection.fd = fd;
             connection.thread = std::thread([this, &owner, &connection] {
                 serve(owner, connection.fd);
+                ::shutdown(connection.fd,
+                           SHUT_RDWR); // the peer sees the end now; the fd is closed when reaped
                 connection.done = true;
             });
         }
@@ -108,7 +110,6 @@ struct SimServer::Impl {
                 return;
         }
         writeResponse(fd, response);
-        ::shutdown(fd, SHUT_WR);
     }
 
     Response dispatch(SimServer& owner, const Request& request) {
