@@ -180,6 +180,9 @@ QWidget* MainWindow::buildSalesTab() {
     m_ui.salesView = reportList(QStringLiteral("超级列表框_卖订单"), m_salesModel, kSalesColumns);
     m_ui.salesStart = edit(QStringLiteral("编辑框开始时间1"));
     m_ui.salesEnd = edit(QStringLiteral("编辑框结束时间1"));
+    for (QLineEdit* box : {m_ui.salesStart, m_ui.salesEnd}) // room for a whole date and time
+        box->setMinimumWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00 00:00:00")) +
+                             16);
     m_ui.salesFetch = button(QStringLiteral("按钮_取订单1"), QStringLiteral("提取订单"));
     m_ui.salesFetchStop = button(QStringLiteral("按钮停止3"), QStringLiteral("停止提取"));
     m_ui.addressQuery = button(QStringLiteral("按钮_查询详情1"), QStringLiteral("查询详情"));
