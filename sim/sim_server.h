@@ -19,7 +19,7 @@
 //   Domain=.<cookieDomain>; Path=/) and answers 302 to /seller_admin.htm. A route registered with
 //   requiresLogin answers the log-in page to a request without a valid session cookie.
 //   Without accounts added, any non-empty user with a non-empty password logs in.
-// - Built-in routes (no log-in needed unless said), see test_routes.h for their query parameters:
+// - Built-in routes (no log-in needed unless said), see builtin_routes.h for their query parameters:
 //   /echo, /delay, /redirect-set-cookie, /zero-bytes, /set-cookie, /set-httponly, /delete-cookie,
 //   /logout; and /seller_admin.htm (log-in required: the seller workbench page).
 

@@ -7,7 +7,7 @@
 //   User-Agent: <the operation's user agent>
 //   Cookie: ...                                (from the store, only when it holds cookies for the URL)
 //   the operation's header block               (Referer = the caller's URL exactly as passed)
-//   Content-Length: <n>                        (POST only, added by libcurl)
+//   Content-Length: <n>                        (POST only, added by libcurl; 0 for an empty body)
 // No Accept-Encoding, no Expect, no conditional headers, no proxy. Redirects are followed (a 301/302/
 // 303 after a POST continues as GET); certificates are checked.
 //
