@@ -22,10 +22,7 @@ constexpr std::string_view kSeparatorStandIn = "<->";
 // Whether the cell's last byte is a lead byte without its second byte: written as it is, it
 // would pair with the first byte of the separator and hide it from the next load.
 bool endsInsideCharacter(std::string_view cell) {
-    std::size_t run = 0;
-    while (run < cell.size() && inGbkLeadRange(cell[cell.size() - 1 - run]))
-        ++run;
-    return run % 2 == 1;
+    return !cell.empty() && inGbkLeadRange(cell.back()) && onCharacterBoundary(cell, 0, cell.size() - 1);
 }
 
 // Writes a cell that holds a line break or the separator (or, in this row, looked as if it did),
@@ -54,7 +51,7 @@ void appendMended(AtomicFileWriter& out, std::string_view cell) {
 }
 
 void appendCell(AtomicFileWriter& out, std::string_view cell) {
-    if (!cell.empty() && inGbkLeadRange(cell.back()) && endsInsideCharacter(cell)) {
+    if (endsInsideCharacter(cell)) {
         out.append(cell.substr(0, cell.size() - 1));
         out.append('?');
     } else {
