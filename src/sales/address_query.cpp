@@ -64,6 +64,8 @@ void queryRecipientAddresses(const Endpoints& endpoints, HttpClient& http, JobCo
             continue;
         const std::string url = requestStart + sales.cell(row, SalesColumn::OrderNumber) + "&test=false";
         const Bytes answer = http.httpRequest(url, 0, {}, job.stopToken());
+        if (job.stopRequested())
+            return;
         RecipientAddress found;
         if (readRecipientAddress(answerText(answer), found)) {
             const bool written = job.gate().run([&] {
