@@ -2,7 +2,9 @@
 
 #include "app/browser_wiring.h"
 #include "app/main_window.h"
+#include "app/sales_wiring.h"
 #include "app/termination_watcher.h"
+#include "web/http_client_curl.h"
 
 #include <QApplication>
 
@@ -21,6 +23,8 @@ int main(int argc, char* argv[]) {
     browsers.install(config);
     dropship::TerminationWatcher termination;
     dropship::MainWindow window(std::move(config));
+    const auto http = std::make_shared<dropship::CurlHttpClient>(cookies);
+    dropship::wireSalesJobs(window, http);
     window.watchTermination(termination);
     window.show();
     return application.exec();

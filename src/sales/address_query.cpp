@@ -81,6 +81,7 @@ void queryRecipientAddresses(const Endpoints& endpoints, HttpClient& http, JobCo
     }
     static const std::string finished = utf8ToGbk("查询完毕");
     job.information(finished);
+    job.enableStartButton();
 }
 
 } // namespace dropship

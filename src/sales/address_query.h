@@ -12,7 +12,8 @@ class HttpClient;
 class JobContext;
 
 // Visits every row up to the last one present when it gets there (rows appended meanwhile
-// included), asks once per candidate row and paces 500 ms after each; then "查询完毕".
+// included), asks once per candidate row and paces 500 ms after each; then "查询完毕", and once
+// that is closed the start button is enabled again.
 // An answer that is not a usable address (failed request, login page, time-out text) leaves the
 // row as it was. Ends early, writing nothing more, when the job is stopped.
 void queryRecipientAddresses(const Endpoints& endpoints, HttpClient& http, JobContext& job);

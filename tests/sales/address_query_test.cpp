@@ -63,6 +63,8 @@ TEST_F(AddressQuery, CompletesTheRowsThatLackRecipientData) {
     EXPECT_EQ(pacer.waits(), (std::vector<long long>{500, 500, 500}));
     EXPECT_EQ(notices.informations(), std::vector<std::string>{"查询完毕"});
     EXPECT_TRUE(notices.reminders().empty());
+    // The start button comes back once the closing notice has been answered.
+    EXPECT_EQ(noticesBeforeStartEnabled, std::vector<std::size_t>{1});
 }
 
 TEST_F(AddressQuery, VisitsRowsAppendedWhileItRuns) {
@@ -119,6 +121,7 @@ TEST_F(AddressQuery, StopAtTheWaitWritesNothingMore) {
     EXPECT_EQ(recipientOf(0)[0], "张三");
     EXPECT_EQ(recipientOf(1), (std::vector<std::string>{"", "", ""}));
     EXPECT_TRUE(notices.entries().empty());
+    EXPECT_TRUE(noticesBeforeStartEnabled.empty());
 }
 
 TEST_F(AddressQuery, StopDuringARequestWritesNothing) {

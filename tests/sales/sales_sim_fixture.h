@@ -71,7 +71,9 @@ class SalesSimTest : public ::testing::Test {
     }
 
     JobContext context(JobInputs inputs = {}) {
-        return JobContext(gate, notices, pacer, purchases, sales, std::move(inputs), {});
+        // Notes how many notices had been shown when the job enabled its start button.
+        return JobContext(gate, notices, pacer, purchases, sales, std::move(inputs),
+                          [this] { noticesBeforeStartEnabled.push_back(notices.entries().size()); });
     }
 
     // Method and target of every request the simulator received, in order.
@@ -110,6 +112,7 @@ class SalesSimTest : public ::testing::Test {
     RecordingNotices notices;
     RecordingPacer pacer;
     JobGate gate;
+    std::vector<std::size_t> noticesBeforeStartEnabled;
 };
 
 } // namespace dropship::test
