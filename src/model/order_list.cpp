@@ -36,7 +36,7 @@ struct OrderList::Impl {
             return;
         const RowId first = nextId;
         const int index = static_cast<int>(rows.size());
-        rows.reserve(rows.size() + packed.size());
+        // No exact reserve here: push_back's geometric growth keeps one-row appends amortised O(1).
         for (PackedRow& cells : packed)
             rows.push_back(Row{nextId++, std::move(cells)});
         notify({ListChange::Kind::Appended, first, index, static_cast<int>(packed.size())});
@@ -67,6 +67,18 @@ OrderList::Appended OrderList::appendRow() {
     one.emplace_back(std::span<const std::string_view>(), m_columnCount);
     const int index = static_cast<int>(m_impl->rows.size());
     const RowId id = m_impl->nextId;
+    m_impl->append(std::move(one));
+    return {index, id};
+}
+
+OrderList::Appended OrderList::appendRow(std::span<const std::string_view> cells, int ordinalColumn) {
+    std::lock_guard lock(m_impl->mutex);
+    const int index = static_cast<int>(m_impl->rows.size());
+    const RowId id = m_impl->nextId;
+    std::vector<PackedRow> one;
+    one.emplace_back(cells, m_columnCount);
+    if (ordinalColumn >= 0 && ordinalColumn < m_columnCount)
+        one.front().setCell(ordinalColumn, std::to_string(index + 1));
     m_impl->append(std::move(one));
     return {index, id};
 }

@@ -65,6 +65,10 @@ class OrderList {
         RowId id;
     };
     Appended appendRow();
+    // Appends one row with its cells in one step. With ordinalColumn >= 0 that cell receives the
+    // row count right after the append (the 1-based ordinal), so a fetch job's whole record,
+    // numbering included, is one atomic change.
+    Appended appendRow(std::span<const std::string_view> cells, int ordinalColumn = -1);
     // Appends rows whose cells are given (missing cells stay empty, extra cells are dropped).
     void appendRows(std::vector<std::vector<std::string>> rows);
     void appendRows(RowBatch batch); // reported as one Appended change, like the overload above

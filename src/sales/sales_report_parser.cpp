@@ -6,6 +6,7 @@
 #include "model/order_list.h"
 #include "web/gbk.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <string>
@@ -50,32 +51,40 @@ RecordFields splitFields(std::string_view record) {
 }
 
 // Double quotes go from every field; the two phone fields also lose the apostrophes the export
-// puts before numbers so that a spreadsheet keeps them as text.
-std::string cleanField(std::string_view field, bool dropApostrophes = false) {
+// puts before numbers so that a spreadsheet keeps them as text. Most fields hold nothing to
+// remove: those are used as they stand, the others are cleaned into buffer.
+std::string_view cleanField(std::string_view field, std::string& buffer, bool dropApostrophes = false) {
     const auto unwanted = [dropApostrophes](char c) { return c == '"' || (dropApostrophes && c == '\''); };
-    std::string out;
-    out.reserve(field.size());
+    if (std::none_of(field.begin(), field.end(), unwanted))
+        return field;
+    buffer.clear();
     for (const char c : field) {
         if (!unwanted(c))
-            out.push_back(c);
+            buffer.push_back(c);
     }
-    return out;
+    return buffer;
 }
 
-void appendRecord(const RecordFields& fields, OrderList& sales) {
-    const OrderList::Appended row = sales.appendRow();
-    std::string mobile = cleanField(fields[Mobile], true);
-    if (mobile.empty())
-        mobile = cleanField(fields[Phone], true);
-    sales.setCell(row.id, SalesColumn::No, std::to_string(row.index + 1));
-    sales.setCell(row.id, SalesColumn::OrderTime, cleanField(fields[OrderTime]));
-    sales.setCell(row.id, SalesColumn::OrderNumber, cleanField(fields[OrderNumber]));
-    sales.setCell(row.id, SalesColumn::ItemTitle, cleanField(fields[ItemTitle]));
-    sales.setCell(row.id, SalesColumn::Recipient, cleanField(fields[Recipient]));
-    sales.setCell(row.id, SalesColumn::Mobile, std::move(mobile));
-    sales.setCell(row.id, SalesColumn::Address, cleanField(fields[Address]));
-    sales.setCell(row.id, SalesColumn::Message, cleanField(fields[Message]));
-}
+// Cleans the fields that feed a row and appends it, numbered, in one step of the list.
+class RecordWriter {
+  public:
+    void append(const RecordFields& fields, OrderList& sales) {
+        std::array<std::string_view, SalesColumn::Count> cells{};
+        cells[SalesColumn::OrderTime] = cleanField(fields[OrderTime], m_buffers[0]);
+        cells[SalesColumn::OrderNumber] = cleanField(fields[OrderNumber], m_buffers[1]);
+        cells[SalesColumn::ItemTitle] = cleanField(fields[ItemTitle], m_buffers[2]);
+        cells[SalesColumn::Recipient] = cleanField(fields[Recipient], m_buffers[3]);
+        cells[SalesColumn::Mobile] = cleanField(fields[Mobile], m_buffers[4], true);
+        if (cells[SalesColumn::Mobile].empty())
+            cells[SalesColumn::Mobile] = cleanField(fields[Phone], m_buffers[4], true);
+        cells[SalesColumn::Address] = cleanField(fields[Address], m_buffers[5]);
+        cells[SalesColumn::Message] = cleanField(fields[Message], m_buffers[6]);
+        sales.appendRow(cells, SalesColumn::No);
+    }
+
+  private:
+    std::array<std::string, 7> m_buffers;
+};
 
 } // namespace
 
@@ -88,6 +97,7 @@ int appendSalesReportRows(std::string_view reportText, OrderList& sales, JobGate
     // The piece before the first separator is the header line.
     const char* separator = reportText.empty() ? nullptr : nextSeparator(reportText.data());
     int appended = 0;
+    RecordWriter writer;
     while (separator != nullptr) {
         const char* recordBegin = separator + kRecordSeparator.size();
         separator = nextSeparator(recordBegin);
@@ -97,7 +107,7 @@ int appendSalesReportRows(std::string_view reportText, OrderList& sales, JobGate
             break;
         const RecordFields fields = splitFields(std::string_view(recordBegin, recordEnd - recordBegin));
         // One record is one effect: a stop never leaves a half-filled row.
-        if (!gate.run([&] { appendRecord(fields, sales); }))
+        if (!gate.run([&] { writer.append(fields, sales); }))
             break;
         ++appended;
     }

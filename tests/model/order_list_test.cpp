@@ -231,3 +231,26 @@ INSTANTIATE_TEST_SUITE_P(Cases, OrderListFind,
 
 } // namespace
 } // namespace dropship
+
+namespace dropship {
+namespace {
+
+TEST(OrderList, AppendRowWithCellsNumbersTheRowInTheSameStep) {
+    OrderList list(4);
+    list.appendRow();
+    std::vector<ListChange> changes;
+    list.setObserver([&](const ListChange& change) { changes.push_back(change); });
+    const std::vector<std::string_view> cells{"ignored", "a", "", "d", "dropped"};
+    const OrderList::Appended row = list.appendRow(cells, 0);
+    EXPECT_EQ(row.index, 1);
+    EXPECT_EQ(list.rowCells(1), (std::vector<std::string>{"2", "a", "", "d"}));
+    ASSERT_EQ(changes.size(), 1u); // one Appended change, no separate cell writes
+    EXPECT_EQ(changes[0].kind, ListChange::Kind::Appended);
+    EXPECT_EQ(changes[0].row, row.id);
+    // Without an ordinal column the cells stand as given.
+    list.appendRow(std::vector<std::string_view>{"x"});
+    EXPECT_EQ(list.cell(2, 0), "x");
+}
+
+} // namespace
+} // namespace dropship
