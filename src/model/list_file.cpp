@@ -1,7 +1,7 @@
 #include "model/list_file.h"
 
 #include "model/atomic_file.h"
-#include "model/gbk_scan.h"
+#include "web/gbk.h"
 #include "model/list_scan.h"
 
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "model/list_scan.h"
 
-#include "model/gbk_scan.h"
+#include "web/gbk.h"
 
 #include <cstring>
 

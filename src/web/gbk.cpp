@@ -1,6 +1,7 @@
 #include "web/gbk.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <iconv.h>
 
@@ -96,6 +97,14 @@ std::string convert(std::string_view input, const Converter& converter, bool inp
     return out;
 }
 
+// Whether all eight bytes of word lie in 0x81..0xFE: every top bit set, and no byte 0x80 or 0xFF.
+bool allInLeadRange(std::uint64_t word) {
+    constexpr std::uint64_t kHigh = 0x8080808080808080u;
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    const auto hasZeroByte = [](std::uint64_t value) { return ((value - kOnes) & ~value & kHigh) != 0; };
+    return (word & kHigh) == kHigh && !hasZeroByte(word ^ kHigh) && !hasZeroByte(~word);
+}
+
 } // namespace
 
 bool isAscii(std::string_view text) {
@@ -125,16 +134,13 @@ std::size_t gbkFind(std::string_view text, std::string_view needle, std::size_t 
     if (needle.empty() || needle.size() > text.size())
         return std::string_view::npos;
     // Walk character boundaries from the start: a match is only valid where a character begins.
-    std::size_t pos = from;
-    while (pos + needle.size() <= text.size()) {
-        const std::size_t hit = text.find(needle, pos);
-        if (hit == std::string_view::npos)
+    std::size_t boundary = from;
+    while (boundary + needle.size() <= text.size()) {
+        const std::size_t hit = text.find(needle, boundary);
+        if (hit == std::string_view::npos || onCharacterBoundary(text, boundary, hit))
             return hit;
-        while (pos < hit)
-            pos += gbkCharLength(text, pos);
-        if (pos == hit)
-            return hit;
-        // The hit began in the middle of a character: continue after that character.
+        // The hit began on the second byte of a character, so the next byte starts one.
+        boundary = hit + 1;
     }
     return std::string_view::npos;
 }
@@ -158,6 +164,20 @@ std::vector<std::string_view> gbkSplit(std::string_view text, std::string_view s
     if (start < text.size())
         pieces.push_back(text.substr(start));
     return pieces;
+}
+
+bool endsLeadRangeRunOfEvenLength(std::string_view text, std::size_t knownBoundary, std::size_t position) {
+    std::size_t runStart = position;
+    while (runStart >= knownBoundary + sizeof(std::uint64_t)) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text.data() + runStart - sizeof word, sizeof word);
+        if (!allInLeadRange(word))
+            break;
+        runStart -= sizeof word;
+    }
+    while (runStart > knownBoundary && inGbkLeadRange(text[runStart - 1]))
+        --runStart;
+    return (position - runStart) % 2 == 0;
 }
 
 } // namespace dropship

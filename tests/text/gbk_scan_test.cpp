@@ -1,4 +1,3 @@
-#include "model/gbk_scan.h"
 #include "web/gbk.h"
 
 #include <gtest/gtest.h>
