@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,10 +31,16 @@ int main(int argc, char* argv[]) {
     dropship::prepareBrowserEngine();
     QApplication application(argc, argv);
 
-    // The cookie store and the HTTP client outlive the window, whose destruction stops the jobs
-    // that use them.
-    dropship::CookieStore cookies;
-    const auto http = std::make_shared<dropship::CurlHttpClient>(cookies);
+    // The cookie store and the HTTP client live as long as anything uses them: a job thread that
+    // has not ended within the window's grace period at close keeps them through its routine's
+    // copy of http.
+    struct Network {
+        dropship::CookieStore cookies;
+        dropship::CurlHttpClient http{cookies};
+    };
+    const auto network = std::make_shared<Network>();
+    const std::shared_ptr<dropship::HttpClient> http(network, &network->http);
+    dropship::CookieStore& cookies = network->cookies;
     dropship::BrowserWiring browsers(cookies);
 
     dropship::AppConfig config;

@@ -153,6 +153,8 @@ void MainWindow::saveLists() {
                             .arg(QString::fromStdString(file.string()), QString::fromStdString(result.error));
     }
     for (const QString& failure : failures) {
+        // Also on the standard error stream: at a session's end nobody may be left to read a box.
+        qWarning("%s", qUtf8Printable(failure));
         if (m_config.reportSaveFailure)
             m_config.reportSaveFailure(failure);
         else

@@ -43,8 +43,12 @@ void WindowNotices::reminder(const std::string& gbkText, std::stop_token stop) {
     showAndWait(Kind::Reminder, gbkText, std::move(stop));
 }
 
-void WindowNotices::setClipboardText(const std::string& gbkText) {
-    m_poster->post([text = fromGbk(gbkText)](QWidget&) { QGuiApplication::clipboard()->setText(text); });
+void WindowNotices::setClipboardText(const std::string& gbkText, std::stop_token stop) {
+    // The write is queued to the window's thread; a stop that comes meanwhile cancels it.
+    m_poster->post([text = fromGbk(gbkText), stop](QWidget&) {
+        if (!stop.stop_requested())
+            QGuiApplication::clipboard()->setText(text);
+    });
 }
 
 QMessageBox* WindowNotices::makeBox(Kind kind, const std::string& gbkText, QWidget& window) {
@@ -64,10 +68,14 @@ void WindowNotices::showAndWait(Kind kind, const std::string& gbkText, std::stop
     if (stop.stop_requested())
         return;
     if (QWidget* window = m_poster->windowOnThisThread()) {
-        // No job thread to park: the box gets an event loop of its own.
-        QPointer<QMessageBox> box = makeBox(kind, gbkText, *window);
-        box->exec();
-        delete box.data();
+        // The window's own thread cannot wait for the user without a nested event loop: the box is
+        // shown and the call returns.
+        QMessageBox* box = makeBox(kind, gbkText, *window);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        if (kind == Kind::Information)
+            box->show();
+        else
+            box->open();
         return;
     }
     auto wait = std::make_shared<BoxWait>();

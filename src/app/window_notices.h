@@ -20,7 +20,7 @@ class WindowNotices : public Notices {
 
     void information(const std::string& gbkText, std::stop_token stop) override;
     void reminder(const std::string& gbkText, std::stop_token stop) override;
-    void setClipboardText(const std::string& gbkText) override;
+    void setClipboardText(const std::string& gbkText, std::stop_token stop) override;
 
     // Object names of the boxes, for whoever has to find an open one.
     static QString informationBoxName() { return QStringLiteral("informationBox"); }

@@ -42,10 +42,23 @@ AtomicFileWriter::AtomicFileWriter(std::filesystem::path file)
 void AtomicFileWriter::open() {
     if (!m_file.has_filename())
         return fail("not a file name:", m_file, EINVAL);
+    // A list file that is a symbolic link is saved where the link points: renaming over the link
+    // itself would silently turn it into a plain file and leave its target stale.
+    std::error_code error;
+    if (std::filesystem::is_symlink(m_file, error)) {
+        const std::filesystem::path target = std::filesystem::canonical(m_file, error);
+        if (error)
+            return fail("cannot follow the link", m_file, error.value());
+        m_file = target;
+    }
     struct stat old {};
     const bool existed = ::stat(m_file.c_str(), &old) == 0;
     if (existed && S_ISDIR(old.st_mode))
         return fail("cannot replace", m_file, EISDIR);
+    // The rename below would replace even a file the user made read-only; keep such a file as
+    // it is and report it, like a write that fails.
+    if (existed && (old.st_mode & S_IWUSR) == 0)
+        return fail("the file is read-only:", m_file, EACCES);
 
     m_temporaryPath = (folderOf(m_file) / ("." + m_file.filename().string() + ".XXXXXX")).string();
     m_descriptor = ::mkostemp(m_temporaryPath.data(), O_CLOEXEC); // mode 0600

@@ -11,9 +11,13 @@ namespace {
 struct RecordingNotices : Notices {
     std::vector<std::string> shown;
     std::vector<std::string> clipboard;
+    std::vector<std::stop_token> tokens; // what each clipboard write was given to cancel it
     void information(const std::string& text, std::stop_token) override { shown.push_back("i:" + text); }
     void reminder(const std::string& text, std::stop_token) override { shown.push_back("r:" + text); }
-    void setClipboardText(const std::string& text) override { clipboard.push_back(text); }
+    void setClipboardText(const std::string& text, std::stop_token stop) override {
+        clipboard.push_back(text);
+        tokens.push_back(stop);
+    }
 };
 
 // The context's effects before and after a stop: everything before it happens, nothing after.
@@ -47,6 +51,10 @@ TEST(JobContext, EffectsStopWithTheJob) {
 
     EXPECT_EQ(notices.shown, (std::vector<std::string>{"i:done", "r:hint"}));
     EXPECT_EQ(notices.clipboard, std::vector<std::string>{"123"});
+    // The write that went out before the stop carries the job's token, so a window that queues
+    // it can still drop it when the stop arrives first.
+    ASSERT_EQ(notices.tokens.size(), 1u);
+    EXPECT_TRUE(notices.tokens[0].stop_requested());
     EXPECT_EQ(enabled, 1);
 }
 

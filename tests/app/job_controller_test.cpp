@@ -15,6 +15,7 @@
 #include <QTableView>
 #include <atomic>
 #include <latch>
+#include <thread>
 
 namespace dropship {
 
@@ -254,6 +255,27 @@ class JobControllerTest : public QObject {
         QTRY_VERIFY(start(JobKind::AddressQuery)->isEnabled());
         QTRY_COMPARE(m_window->jobs().liveThreads(), 0);
         QCOMPARE(m_window->sales().cell(0, SalesColumn::Message), std::string());
+    }
+
+    // The clipboard write is queued to the window's thread; a stop that is pressed before the
+    // window gets to it must cancel it, like every other effect of a stopped job.
+    void clipboardWriteQueuedBeforeAStopIsDropped() {
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+        std::atomic<bool> written = false;
+        m_window->setJobRoutine(JobKind::SalesFetch, [&written](JobContext& job) {
+            job.setClipboardText(utf8ToGbk("申请结果"));
+            written = true;
+            job.wait(1h);
+        });
+        start(JobKind::SalesFetch)->click();
+        // No events are processed here, so the queued write is still waiting.
+        for (int i = 0; i < 500 && !written; ++i)
+            std::this_thread::sleep_for(2ms);
+        QVERIFY(written.load());
+        stop(JobKind::SalesFetch)->click();
+        QTRY_VERIFY(!m_window->jobs().isRunning(JobKind::SalesFetch));
+        settle();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
     }
 
     void restartWhileTheOldThreadWindsDown() {

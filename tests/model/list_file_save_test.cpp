@@ -157,6 +157,32 @@ TEST(SaveListFailure, TargetThatIsAFolderIsKept) {
     EXPECT_EQ(otherEntries(dir.path(), "list.txt"), std::vector<std::string>{});
 }
 
+TEST(SaveListFailure, ReadOnlyFileIsKeptAndReported) {
+    TempDir dir;
+    writeBytes(dir / "list.txt", "old");
+    ASSERT_EQ(::chmod((dir / "list.txt").c_str(), 0444), 0);
+    OrderList list(1);
+    list.appendRows({{"new"}});
+    const SaveResult result = saveList(list, dir / "list.txt");
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.error.find("read-only"), std::string::npos) << result.error;
+    EXPECT_EQ(readBytes(dir / "list.txt"), "old");
+    EXPECT_EQ(permissionsOf(dir / "list.txt"), 0444u);
+    EXPECT_EQ(otherEntries(dir.path(), "list.txt"), std::vector<std::string>{});
+}
+
+TEST(SaveListLinks, SymbolicLinkKeepsPointingAtTheSavedFile) {
+    TempDir dir;
+    std::filesystem::create_directory(dir / "real");
+    writeBytes(dir / "real" / "list.txt", "old");
+    std::filesystem::create_symlink(std::filesystem::path("real") / "list.txt", dir / "list.txt");
+    OrderList list(1);
+    list.appendRows({{"new"}});
+    ASSERT_TRUE(saveList(list, dir / "list.txt").ok);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "list.txt"));
+    EXPECT_EQ(readBytes(dir / "real" / "list.txt"), "new" + S + "\r\n");
+}
+
 // A file size limit makes the write fail part way, as a full disk does.
 TEST(SaveListFailure, WriteThatFailsPartWayKeepsTheOldFile) {
     TempDir dir;

@@ -25,7 +25,9 @@ class RecordingNotices : public Notices {
     void reminder(const std::string& gbkText, std::stop_token) override {
         record(Entry::Kind::Reminder, gbkText);
     }
-    void setClipboardText(const std::string& gbkText) override { record(Entry::Kind::Clipboard, gbkText); }
+    void setClipboardText(const std::string& gbkText, std::stop_token) override {
+        record(Entry::Kind::Clipboard, gbkText);
+    }
 
     std::vector<Entry> entries() const {
         std::lock_guard lock(m_mutex);

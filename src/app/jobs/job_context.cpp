@@ -15,7 +15,7 @@ void JobContext::reminder(const std::string& gbkText) {
 }
 
 void JobContext::setClipboardText(const std::string& gbkText) {
-    m_gate.run([&] { m_notices.setClipboardText(gbkText); });
+    m_gate.run([&] { m_notices.setClipboardText(gbkText, m_gate.token()); });
 }
 
 void JobContext::enableStartButton() {

@@ -12,7 +12,7 @@
 namespace dropship {
 
 class JobGate {
-public:
+  public:
     std::stop_token token() const { return m_source.get_token(); }
     bool stopRequested() const { return m_source.stop_requested(); }
 
@@ -30,7 +30,7 @@ public:
         m_source.request_stop();
     }
 
-private:
+  private:
     std::stop_source m_source;
     mutable std::shared_mutex m_mutex; // held shared by run(), exclusively by requestStop()
 };
