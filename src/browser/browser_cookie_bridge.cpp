@@ -89,9 +89,12 @@ BrowserCookieBridge::BrowserCookieBridge(CookieStore& store, QWebEngineCookieSto
             if (source != CookieStore::Source::Browser)
                 shared->post(self, cookie, removed);
         });
+    // all() may itself report changes (cookies that expired since the last look) to the listener
+    // above, which takes shared_->mutex: so read before locking.
+    const std::vector<Cookie> existing = store_.all();
     {
         std::lock_guard lock(shared_->mutex);
-        for (const Cookie& cookie : store_.all())
+        for (const Cookie& cookie : existing)
             shared_->pending.emplace_back(cookie, false);
     }
     applyStoreChanges();
