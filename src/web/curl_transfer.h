@@ -18,6 +18,7 @@ struct CurlExchange {
     std::string body; // sent only by a POST
     std::string userAgent;
     std::vector<std::string> headers; // header lines in order, "Name: value"; "Name:" suppresses one
+    long stallSeconds = 60;           // connect time-out, and the longest stretch without a byte
 };
 
 class CurlTransfer {

@@ -3,6 +3,7 @@
 #include "web/curl_transfer.h"
 #include "web/gbk.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <list>
 #include <mutex>
@@ -103,9 +104,10 @@ CurlHttpClient::~CurlHttpClient() {
 
 Bytes CurlHttpClient::httpRequest(const std::string& url, int method, const std::string& body,
                                   std::stop_token stop) {
-    const auto exchange = plainExchange(url, method, body);
+    auto exchange = plainExchange(url, method, body);
     if (!exchange || stop.stop_requested())
         return {};
+    exchange->stallSeconds = std::max<long>(1, static_cast<long>(impl_->options.stallTimeout.count()));
     CurlTransfer transfer;
     std::stop_callback onStop(stop, [&transfer] { transfer.abort(); });
     Bytes answer;
@@ -117,6 +119,8 @@ Bytes CurlHttpClient::httpRequestTimed(const std::string& url, int method, const
                                        int timeoutSeconds, std::stop_token stop) {
     impl_->reapFinished();
     auto exchange = timedExchange(url, method, body);
+    if (exchange)
+        exchange->stallSeconds = std::max<long>(1, static_cast<long>(impl_->options.stallTimeout.count()));
     if (!exchange || stop.stop_requested())
         return {};
     const auto seconds = timeoutSeconds > 0 ? timeoutSeconds : 60;

@@ -32,6 +32,10 @@ struct CurlHttpClientOptions {
     // responsive while a request from the GUI thread is under way.
     std::function<void()> whileWaiting;
     std::chrono::milliseconds waitSlice{20};
+    // A connection that cannot be made, or an answer that delivers no byte, for this long is given
+    // up (an empty answer), as the platform's own HTTP stack does after a minute; without it a
+    // silent server would hold a job's row until the user presses stop.
+    std::chrono::seconds stallTimeout{60};
 };
 
 class CurlHttpClient : public HttpClient {

@@ -14,10 +14,12 @@ bool startsWithNoCase(std::string_view text, std::string_view prefix) {
            });
 }
 
-bool hasControlOrBlank(std::string_view text) {
+// CR, LF and the other control bytes would split the request line or the Referer line into new
+// header lines, so such a URL is never sent.
+bool hasControl(std::string_view text) {
     return std::any_of(text.begin(), text.end(), [](char c) {
         const auto byte = static_cast<unsigned char>(c);
-        return byte <= 0x20 || byte == 0x7F;
+        return byte < 0x20 || byte == 0x7F;
     });
 }
 
@@ -31,7 +33,7 @@ std::string lowerAscii(std::string_view text) {
 } // namespace
 
 std::optional<HttpTarget> httpTarget(std::string_view url) {
-    if (url.empty() || hasControlOrBlank(url))
+    if (url.empty() || hasControl(url))
         return std::nullopt;
     HttpTarget target;
     std::string_view rest = url;
@@ -59,7 +61,7 @@ std::optional<HttpTarget> httpTarget(std::string_view url) {
         target.portGiven = true;
         hostPort = hostPort.substr(0, colon);
     }
-    if (hostPort.empty())
+    if (hostPort.empty() || hostPort.find(' ') != std::string_view::npos)
         return std::nullopt;
     target.host = lowerAscii(hostPort);
     const std::string_view path = rest.substr(hostEnd);
@@ -75,7 +77,14 @@ std::string effectiveUrl(const HttpTarget& target) {
     url += target.host;
     if (target.portGiven)
         url += ":" + std::to_string(target.port);
-    url += target.objectPath;
+    // A blank cannot stand in the request line; an order number pasted with one still reaches the
+    // server, escaped as a browser would.
+    for (const char c : target.objectPath) {
+        if (c == ' ')
+            url += "%20";
+        else
+            url += c;
+    }
     return url;
 }
 

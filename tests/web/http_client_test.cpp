@@ -156,6 +156,30 @@ TEST_F(SimFixture, TimeOutAnswersTheTimeOutText) {
     EXPECT_EQ(client.httpRequestTimed(seller() + "/delay?ms=10", 0, {}, 1), "late");
 }
 
+// A blank in a URL is escaped on the request line; the Referer carries the URL as passed.
+TEST_F(SimFixture, BlankInTheUrlIsEscapedOnTheRequestLineOnly) {
+    const std::string url = seller() + "/echo?id=12 34";
+    EXPECT_NE(client.httpRequest(url), "");
+    const auto recorded = server.requests();
+    ASSERT_EQ(recorded.size(), 1u);
+    EXPECT_EQ(recorded[0].target, "/echo?id=12%2034");
+    EXPECT_EQ(recorded[0].header("Referer"), url);
+}
+
+// A server that accepts but never answers does not hold the plain operation for ever.
+TEST_F(SimFixture, SilentServerIsGivenUpAfterTheStallTimeOut) {
+    CurlHttpClientOptions options;
+    options.stallTimeout = std::chrono::seconds(1);
+    CurlHttpClient impatient(store, options);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(impatient.httpRequest(seller() + "/delay?ms=8000"), "");
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(elapsed, 900ms);
+    EXPECT_LT(elapsed, 5s);
+    // An answer that keeps coming within the limit is not cut.
+    EXPECT_EQ(impatient.httpRequest(seller() + "/delay?ms=300"), "late");
+}
+
 TEST_F(SimFixture, WhileWaitingRunsDuringATimedRequest) {
     int calls = 0;
     CurlHttpClient pumping(store,

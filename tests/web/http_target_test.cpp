@@ -42,7 +42,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(HttpTargetRefusals, UnusableUrlsGiveNothing) {
     for (const char* url : {"", "http://", "http://:80/", "http://h.example:/", "http://h.example:99999/",
-                            "http://h.example:8a/", "ftp://h.example/", "http://h.example/a b",
+                            "http://h.example:8a/", "ftp://h.example/", "http://h.ex ample/a",
                             "http://h.example/\r\nX-Injected: 1"})
         EXPECT_FALSE(httpTarget(url).has_value()) << url;
 }
@@ -51,6 +51,11 @@ TEST(HttpTargetUrl, EffectiveUrlKeepsAWrittenPortOnly) {
     EXPECT_EQ(effectiveUrl(*httpTarget("HTTP://A.Example:81/P?q")), "http://a.example:81/P?q");
     EXPECT_EQ(effectiveUrl(*httpTarget("https://a.example")), "https://a.example/");
     EXPECT_EQ(requestPath("/a/b?c=/d#e"), "/a/b");
+    // A blank in the path or query is escaped for the request line only.
+    const auto blank = httpTarget("http://h.example/a b?id=1 2");
+    ASSERT_TRUE(blank.has_value());
+    EXPECT_EQ(blank->objectPath, "/a b?id=1 2");
+    EXPECT_EQ(effectiveUrl(*blank), "http://h.example/a%20b?id=1%202");
 }
 
 } // namespace
