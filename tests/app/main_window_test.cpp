@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -482,6 +483,11 @@ class MainWindowTest : public QObject {
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         auto* tabs = child<QTabWidget>(*window, QStringLiteral("选择夹1"));
+        // Captions are readable only when the window's font really has the Chinese glyphs
+        // (without a CJK font they render as empty boxes).
+        const QFontMetrics metrics(tabs->font());
+        for (const QChar c : QStringLiteral("帐号登录买家订单卖家提取查询"))
+            QVERIFY2(metrics.inFont(c), qPrintable(QString(c)));
         const QString outDir = qEnvironmentVariable("DROPSHIP_SCREENSHOT_DIR");
         for (int tab = 0; tab < tabs->count(); ++tab) {
             tabs->setCurrentIndex(tab);
